@@ -1,0 +1,18 @@
+#pragma once
+// The whole helper library.
+#include "utils/CommandLine.h"
+#include "utils/Folders.h"
+#include "utils/Guid.h"
+#include "utils/HardDiskManager.h"
+#include "utils/InstanceMutex.h"
+#include "utils/Log.h"
+#include "utils/Md5.h"
+#include "utils/MessagePump.h"
+#include "utils/Network.h"
+#include "utils/OsVersion.h"
+#include "utils/Process.h"
+#include "utils/Registry.h"
+#include "utils/Security.h"
+#include "utils/Stopwatch.h"
+#include "utils/Text.h"
+#include "utils/Thread.h"
