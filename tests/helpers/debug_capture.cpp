@@ -1,6 +1,7 @@
 // A minimal debugger: runs a command line, writes every debug-output string
 // the child sends to standard output (as UTF-8, one string per record ending
-// in "\x1e"), and exits with the child's exit code.
+// in "\x1e"), and every thread name it announces as a record
+// "THREADNAME <thread id> <name>"; exits with the child's exit code.
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
@@ -67,10 +68,21 @@ int wmain() {
             std::fflush(stdout);
             break;
         }
-        case EXCEPTION_DEBUG_EVENT:
-            if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
+        case EXCEPTION_DEBUG_EVENT: {
+            const EXCEPTION_RECORD& record = event.u.Exception.ExceptionRecord;
+            if (record.ExceptionCode == 0x406D1388 && record.NumberParameters >= 3 &&
+                record.ExceptionInformation[0] == 0x1000) {
+                char name[128] = {};
+                SIZE_T got = 0;
+                ReadProcessMemory(pi.hProcess, reinterpret_cast<LPCVOID>(record.ExceptionInformation[1]), name,
+                                  sizeof(name) - 1, &got);
+                std::printf("THREADNAME %lu %s\x1e", static_cast<unsigned long>(record.ExceptionInformation[2]), name);
+                std::fflush(stdout);
+            } else if (record.ExceptionCode != EXCEPTION_BREAKPOINT) {
                 status = DBG_EXCEPTION_NOT_HANDLED;
+            }
             break;
+        }
         case CREATE_PROCESS_DEBUG_EVENT:
             if (event.u.CreateProcessInfo.hFile) CloseHandle(event.u.CreateProcessInfo.hFile);
             break;

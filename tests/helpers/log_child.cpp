@@ -1,6 +1,8 @@
 // Writes known log lines through the real facility, for the capture test.
 #include <windows.h>
 
+#include <cstdio>
+
 #include "utils/Log.h"
 #include "utils/Thread.h"
 
@@ -17,6 +19,11 @@ int main() {
     Utils::Thread thread(nullptr, L"ABDEF", [](void*) {});
     thread.Resume();
     thread.Join();
+    Utils::Thread unnamed(nullptr, L"", [](void*) {});
+    std::printf("unnamed %lu\n", static_cast<unsigned long>(unnamed.Id()));
+    std::fflush(stdout);
+    unnamed.Resume();
+    unnamed.Join();
     auto callback = [] { LogLineIn(L"downloadCallback", L"inside"); };
     callback();
     return 7;

@@ -66,3 +66,16 @@ TEST(Log, LinesReachTheDebuggerOutput) {
     // Wine hands debuggers the ANSI form of a wide debug string, so characters
     // outside the code page arrive as "?" there; Windows keeps them.
 }
+
+// The thread-naming exception reaches an attached debugger with the name.
+TEST(Log, ThreadsAreNamedForTheDebugger) {
+    const std::wstring bin = TestSupport::BinFolder();
+    const auto run = TestSupport::Run(L"\"" + bin + L"debug_capture.exe\" \"" + bin + L"log_child.exe\"");
+    ASSERT_TRUE(run.started);
+    std::smatch named;
+    ASSERT_TRUE(std::regex_search(run.output, named, std::regex("THREADNAME (\\d+) ABDEF\x1e"))) << run.output;
+    std::smatch unnamed;
+    ASSERT_TRUE(std::regex_search(run.output, unnamed, std::regex("unnamed (\\d+)"))) << run.output;
+    EXPECT_NE(run.output.find("THREADNAME " + unnamed[1].str() + " t" + unnamed[1].str() + "\x1e"), std::string::npos)
+        << run.output;
+}
