@@ -53,7 +53,11 @@ std::wstring PackageInstaller::BuildCommandLine() const {
 void PackageInstaller::Start() {
     m_commandLine = BuildCommandLine();
     m_worker.reset();
-    m_worker.reset(new Utils::Thread(this, L"ABDEF", [](void* self) { static_cast<PackageInstaller*>(self)->Run(); }));
+    m_worker.reset(new Utils::Thread(this, L"ABDEF", [](void* self) {
+        auto* runner = static_cast<PackageInstaller*>(self);
+        runner->Run();
+        if (runner->m_finished) runner->m_finished();
+    }));
     m_worker->Resume();
 }
 

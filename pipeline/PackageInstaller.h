@@ -1,6 +1,7 @@
 #pragma once
 // Runs the downloaded package silently and turns its key=value output into
 // install status codes (2001-2004) and package facts (3000-3009).
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -40,6 +41,10 @@ public:
     void SetConsoleUserAdmin(bool on) { m_consoleUserAdmin = on; }
     void SetProcessAdmin(bool on) { m_processAdmin = on; }
 
+    // Called on the worker after the child has ended and been reaped: the
+    // verdict arrives while the package may still run and hold its own file.
+    void SetFinishedHook(std::function<void()> hook) { m_finished = std::move(hook); }
+
     // Builds the command line and runs the package on a fresh worker; returns at once.
     void Start();
     // The worker body.
@@ -57,6 +62,7 @@ private:
     int Feed(PipelineProtocol::LineBuffer& lines, const std::string& block);
 
     StatusCallback m_callback;
+    std::function<void()> m_finished;
     std::wstring m_packageCommand;
     std::wstring m_installFolder;
     std::wstring m_commandLine;

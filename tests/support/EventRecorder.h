@@ -42,6 +42,11 @@ public:
         });
     }
 
+    void Clear() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        events_.clear();
+    }
+
     std::vector<StatusEvent> Events() const {
         std::lock_guard<std::mutex> lock(mutex_);
         return events_;
