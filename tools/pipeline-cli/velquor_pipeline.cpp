@@ -15,6 +15,7 @@
 #include <curl/curl.h>
 
 #include "app/InstallerConfig.h"
+#include "app/Startup.h"
 #include "pipeline/CDownloadInstaller.h"
 #include "utils/CommandLine.h"
 #include "utils/Security.h"
@@ -63,6 +64,7 @@ int wmain() {
         return 2;
     }
     if (curl_global_init(CURL_GLOBAL_ALL) != CURLE_OK) config.HttpReady = false;
+    StartAnalytics(config);
 
     std::wstring user;
     const bool consoleAdmin = Utils::GetActiveSessionUserName(user) && Utils::IsUserAdmin(user);
@@ -78,6 +80,7 @@ int wmain() {
         lock.unlock();
         // Leaving the scope waits for every worker and child.
     }
+    StopAnalytics(config);
     curl_global_cleanup();
     return exitCode;
 }
