@@ -110,6 +110,7 @@ std::vector<Request> Requests() {
             const size_t answered = line.find("answered=");
             requests.back().answered = std::atoi(line.c_str() + answered + 9);
             requests.back().decoded = line.find("ok=1") != std::string::npos;
+            requests.back().stalled = line.find("stalled=1") != std::string::npos;
             continue;
         }
         if (requests.empty()) continue;

@@ -23,6 +23,7 @@ struct Record {
 struct Request {
     int answered = 0;
     bool decoded = false;
+    bool stalled = false;  // answered late on purpose
     std::string userAgent;
     std::string contentType;
     std::string query;

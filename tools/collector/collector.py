@@ -11,7 +11,7 @@ line per record and keeps everything it received for the tests.
   GET /log              what was received, one "key=value" per line (see below)
 
 /log format, per request:
-  request <i> answered=<status> records=<n> ok=<0|1>
+  request <i> answered=<status> records=<n> ok=<0|1> stalled=<0|1>
   ua=<user agent>                 content-type=<...>            query=<...>
   error=<why decoding failed>     batch=<the decoded JSON text>
   record <j>
@@ -108,6 +108,12 @@ def make_handler(state):
     class Handler(BaseHTTPRequestHandler):
         protocol_version = "HTTP/1.1"
 
+        def handle(self):
+            try:
+                super().handle()
+            except (BrokenPipeError, ConnectionResetError, ConnectionAbortedError):
+                pass  # the client gave up waiting
+
         def log_message(self, fmt, *args):
             pass
 
@@ -118,7 +124,10 @@ def make_handler(state):
             self.send_header("Content-Length", str(len(body)))
             self.end_headers()
             if body and self.command != "HEAD":
-                self.wfile.write(body)
+                try:
+                    self.wfile.write(body)
+                except (BrokenPipeError, ConnectionResetError):
+                    pass  # the client gave up waiting
 
         def do_GET(self):
             url = urllib.parse.urlsplit(self.path)
@@ -149,18 +158,20 @@ def make_handler(state):
             with state.lock:
                 mode = state.mode
             status = 200
+            delay = 0.0
             if mode.startswith("status:"):
                 status = int(mode.split(":", 1)[1])
             elif mode == "redirect":
                 status = 302
             elif mode.startswith("stall:"):
-                time.sleep(float(mode.split(":", 1)[1]))
+                delay = float(mode.split(":", 1)[1])
             elif mode.startswith("slowfail:"):
-                time.sleep(float(mode.split(":", 1)[1]))
+                delay = float(mode.split(":", 1)[1])
                 status = 500
             elif mode == "drop":
                 status = 0
 
+            # Logged on arrival, so that a late answer never lands in a later test's log.
             lines = []
             error = ""
             records = []
@@ -171,8 +182,9 @@ def make_handler(state):
                 error = "%s: %s" % (type(exc).__name__, exc)
                 if status == 200:
                     status = 400
-            lines.append("request %d answered=%d records=%d ok=%d\n" %
-                         (len(state.requests), status, len(records), 0 if error else 1))
+            lines.append("request %d answered=%d records=%d ok=%d stalled=%d\n" %
+                         (len(state.requests), status, len(records), 0 if error else 1,
+                          1 if mode.startswith("stall:") else 0))
             lines.append("ua=%s\n" % self.headers.get("User-Agent", ""))
             lines.append("content-type=%s\n" % self.headers.get("Content-Type", ""))
             lines.append("query=%s\n" % url.query)
@@ -196,6 +208,8 @@ def make_handler(state):
                         print("[bad batch] %s" % error, flush=True)
                     elif status != 200:
                         print("[answered %d to %d records]" % (status, len(records)), flush=True)
+            if delay:
+                time.sleep(delay)
 
             if status == 0:
                 # Drop the connection without any answer.
