@@ -1,6 +1,7 @@
 #pragma once
 // The contract every downloader (and every pipeline worker) reports through.
 #include <functional>
+#include <memory>
 #include <string>
 
 // (code, value, text); text is never null and valid only during the call.
@@ -31,3 +32,8 @@ protected:
     std::wstring m_url;
     std::wstring m_targetPath;
 };
+
+// The downloader of a configured download type: 2 the system URL service,
+// 3 multi-part, any other value single-stream.
+std::unique_ptr<CDownloader> CreateDownloader(int downloadType, StatusCallback callback, const std::wstring& url,
+                                              const std::wstring& targetPath);
