@@ -85,7 +85,7 @@ TEST_F(TrackerTest, RecordsNotSentBeforeExitAreSentByTheNextRun) {
 
 TEST_F(TrackerTest, TheCrashFilterSendsItsTwoReportsBeforeTheProcessEnds) {
     NoCrashDialog();
-    for (const wchar_t* scenario : {L"crash", L"crash-thread"}) {
+    for (const wchar_t* scenario : {L"crash", L"crash-thread", L"crash-default"}) {
         SCOPED_TRACE(U8(scenario));
         ASSERT_TRUE(CollectorClient::Reset());
         const auto run = TestSupport::Run(ProbeCommand(scenario, appName_), 30000);

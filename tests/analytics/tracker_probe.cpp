@@ -2,6 +2,9 @@
 // for the tests that need a process of their own (staging across runs, the
 // crash filter, the first-trigger rule, the Set.ini override).
 //   tracker_probe <scenario> <server url> <app name> [count] [-isenableappanalytics=false]
+// Scenarios: stage, send, triggers, start, crash, crash-thread (both end the
+// process as soon as the installer's crash filter returns), crash-default
+// (the filter alone, then the system's own handling).
 #include <windows.h>
 #include <shellapi.h>
 
@@ -26,6 +29,13 @@ QzEventClick Click(const std::string& name) {
     return click;
 }
 
+// The strictest end a crash can have: the process goes the moment the
+// installer's filter returns, so whatever it did not finish is lost.
+LONG WINAPI EndAtOnce(EXCEPTION_POINTERS* info) {
+    CrashFilter(info);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 void CrashHere() {
     volatile int* nowhere = nullptr;
     *nowhere = 1;
@@ -45,10 +55,10 @@ int wmain(int argc, wchar_t** argv) {
     config.appName = Utils::ToNarrow(argv[3], CP_UTF8);
     const int count = argc > 4 ? _wtoi(argv[4]) : 1;
 
-    if (scenario == L"crash" || scenario == L"crash-thread") {
+    if (scenario == L"crash" || scenario == L"crash-thread" || scenario == L"crash-default") {
         // The system's crash dialog would wait for a click that never comes.
         ::SetErrorMode(SEM_NOGPFAULTERRORBOX);
-        ::SetUnhandledExceptionFilter(&CrashFilter);
+        ::SetUnhandledExceptionFilter(scenario == L"crash-default" ? &CrashFilter : &EndAtOnce);
         if (settings.IsEnableAppAnalytics) CreateTracker(config);
         ReportClick({{L"AB", settings.AbGroup}}, L"立即安装");
         if (scenario == L"crash") {
