@@ -33,6 +33,8 @@ if [ ! -s "$work/port" ]; then
   echo "the collector did not start:"; cat "$work/collector.log"; exit 1
 fi
 export VELQUOR_COLLECTOR_PORT=$(cat "$work/port")
+# libcurl honours proxy variables; the collector is on loopback.
+export NO_PROXY=127.0.0.1,localhost no_proxy=127.0.0.1,localhost
 export VELQUOR_COLLECTOR_TLS=$tls
 "$VELQUOR_SOURCE/tests/wine/run.sh" "$program" "$@"
 code=$?
