@@ -122,6 +122,7 @@ std::vector<Request> Requests() {
             record = nullptr;
         } else if (!record) {
             if (line.compare(0, 3, "ua=") == 0) request.userAgent = After(line, "ua=");
+            else if (line.compare(0, 5, "done=") == 0) request.done = After(line, "done=") == "1";
             else if (line.compare(0, 13, "content-type=") == 0) request.contentType = After(line, "content-type=");
             else if (line.compare(0, 6, "query=") == 0) request.query = After(line, "query=");
             else if (line.compare(0, 6, "batch=") == 0) request.batch = After(line, "batch=");

@@ -24,6 +24,7 @@ struct Request {
     int answered = 0;
     bool decoded = false;
     bool stalled = false;  // answered late on purpose
+    bool done = false;     // the collector has finished answering it
     std::string userAgent;
     std::string contentType;
     std::string query;

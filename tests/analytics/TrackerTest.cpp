@@ -476,3 +476,35 @@ TEST(DeviceProfile, TextBecomesUtf8) {
     EXPECT_TRUE(IsUtf8(converted));
     EXPECT_EQ(converted, Utils::ToNarrow(Utils::ToWide("\xc4\xe3", CP_ACP), CP_UTF8));
 }
+
+TEST_F(TrackerTest, ReleasingDuringABackgroundUploadWaitsForItAndLosesNothing) {
+    Start();
+    // A failed upload makes the next triggers run on a background thread.
+    ASSERT_TRUE(CollectorClient::SetMode("status:500"));
+    Tracker()->trackClick(Click("Before"), QzContextProperties());
+    Tracker()->trackCrash("first");
+    ASSERT_TRUE(WaitForTrackerUploads(20000));
+    ASSERT_FALSE(analytics_sdk::Sdk::LastSendSucceeded());
+
+    // The collector takes a second to answer; the release comes at once.
+    ASSERT_TRUE(CollectorClient::SetMode("stall:1"));
+    Tracker()->trackClick(Click("After"), QzContextProperties());
+    Tracker()->trackCrash("second");
+    EXPECT_TRUE(ReleaseTracker());
+    EXPECT_FALSE(analytics_sdk::Sdk::HasInstance());
+    // The upload had been answered before the SDK under it was gone.
+    const auto requests = CollectorClient::Requests();
+    ASSERT_FALSE(requests.empty());
+    for (const auto& request : requests) EXPECT_TRUE(request.done);
+
+    std::vector<std::string> names;
+    for (const auto& request : requests) {
+        if (request.answered != 200) continue;
+        for (const auto& record : request.records)
+            names.push_back(record.Text("event") + ":" + record.Text("properties.qz_name") +
+                            record.Text("properties.app_crashed_reason"));
+    }
+    EXPECT_EQ(names, std::vector<std::string>({"QzEventClick:Before", "AppCrashed:first", "QzEventClick:After",
+                                               "AppCrashed:second"}));
+    EXPECT_FALSE(TestSupport::Exists(StagingFile()) && !TestSupport::ReadFileBytes(StagingFile()).empty());
+}

@@ -12,6 +12,7 @@ line per record and keeps everything it received for the tests.
 
 /log format, per request:
   request <i> answered=<status> records=<n> ok=<0|1> stalled=<0|1>
+  done=<0|1>                      (1 once the answer was sent or the connection dropped)
   ua=<user agent>                 content-type=<...>            query=<...>
   error=<why decoding failed>     batch=<the decoded JSON text>
   record <j>
@@ -143,7 +144,8 @@ def make_handler(state):
                 self.answer(200, b"reset\n")
             elif url.path == "/log":
                 with state.lock:
-                    text = "".join(state.requests)
+                    text = "".join(entry["text"].replace("\n", "\ndone=%d\n" % entry["done"], 1)
+                                   for entry in state.requests)
                 self.answer(200, text.encode("utf-8"), {"Content-Type": "text/plain; charset=utf-8"})
             else:
                 self.answer(404, b"unknown\n")
@@ -198,8 +200,9 @@ def make_handler(state):
                 flatten(record, "", flat)
                 lines.extend(line.replace("\n", "\\n") + "\n" for line in flat)
             lines.append("end\n")
+            entry = {"text": "".join(lines), "done": False}
             with state.lock:
-                state.requests.append("".join(lines))
+                state.requests.append(entry)
                 if not state.quiet:
                     for record in records:
                         state.count += 1
@@ -210,7 +213,13 @@ def make_handler(state):
                         print("[answered %d to %d records]" % (status, len(records)), flush=True)
             if delay:
                 time.sleep(delay)
+            try:
+                self.send_answer(status)
+            finally:
+                with state.lock:
+                    entry["done"] = True
 
+        def send_answer(self, status):
             if status == 0:
                 # Drop the connection without any answer.
                 self.close_connection = True
