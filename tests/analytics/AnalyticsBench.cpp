@@ -2,6 +2,7 @@
 // 30-record flush costs (serialise + gzip + Base64 + POST on loopback).
 // Run it with run_bench.sh, which puts a collector beside it.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <curl/curl.h>
 
@@ -36,6 +37,12 @@ PropertiesNode ClickProperties(int i) {
     set.SetString("qzc_ab", "IN");
     set.SetInteger("seq", i);
     return set;
+}
+
+std::wstring TrackerDataFolder(const std::string& appName) {
+    wchar_t folder[MAX_PATH] = {};
+    ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
+    return std::wstring(folder) + L"\\QZLocal\\" + Utils::ToWide(appName, CP_UTF8);
 }
 
 void PrintStats(const char* what, std::vector<double> ms) {
@@ -86,19 +93,22 @@ int main() {
         if (!Sdk::Flush()) std::printf("flush failed\n");
         flushMs.push_back(Seconds(start) * 1000);
     }
-    // The encoding of a batch like the ones sent.
-    PropertiesNode merged;
-    std::string record;
+    // The encoding of a batch like the ones sent: 30 real records, taken from
+    // the staging file the shutdown writes.
+    for (int i = 0; i < 30; ++i) Sdk::Track("QzEventClick", ClickProperties(i));
+    Sdk::Shutdown();
+    std::vector<std::string> records;
     {
-        Sdk::Track("QzEventClick", ClickProperties(1));
-        Sdk::Shutdown();
-        record = TestSupport::ReadFileBytes(scratch.File(L"cache.txt"));
-        while (!record.empty() && (record.back() == '\n' || record.back() == '\r')) record.pop_back();
+        const std::string staged = TestSupport::ReadFileBytes(scratch.File(L"cache.txt"));
+        size_t start = 0;
+        for (size_t end; (end = staged.find("\r\n", start)) != std::string::npos; start = end + 2)
+            records.push_back(staged.substr(start, end - start));
     }
+    const std::string record = records.empty() ? std::string() : records[0];
     for (int round = 0; round < 200; ++round) {
         start = Clock::now();
         std::string batch = "[";
-        for (int i = 0; i < 30; ++i) batch += (i ? "," : "") + record;
+        for (size_t i = 0; i < records.size(); ++i) batch += (i ? "," : "") + records[i];
         batch += "]";
         std::string body;
         analytics_sdk::EncodeBatchBody(batch, body);
@@ -134,6 +144,7 @@ int main() {
     start = Clock::now();
     tandry::tracking::ReleaseTracker();
     std::printf("ReleaseTracker with %d pending records        %.1f ms\n", kClicks, Seconds(start) * 1000);
+    TestSupport::RemoveTree(TrackerDataFolder(app));
     curl_global_cleanup();
     return 0;
 }

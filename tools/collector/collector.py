@@ -204,13 +204,16 @@ def make_handler(state):
             with state.lock:
                 state.requests.append(entry)
                 if not state.quiet:
-                    for record in records:
-                        state.count += 1
-                        print("[%d] %s" % (state.count, readable(record[1])), flush=True)
                     if error:
                         print("[bad batch] %s" % error, flush=True)
-                    elif status != 200:
-                        print("[answered %d to %d records]" % (status, len(records)), flush=True)
+                    elif status == 200 or mode.startswith("stall:"):
+                        for record in records:
+                            state.count += 1
+                            print("[%d] %s" % (state.count, readable(record[1])), flush=True)
+                    else:
+                        # The sender keeps these and tries again later.
+                        print("[refused with %d] %d records, first: %s" %
+                              (status, len(records), readable(records[0][1]) if records else "-"), flush=True)
             if delay:
                 time.sleep(delay)
             try:
