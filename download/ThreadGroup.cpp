@@ -10,26 +10,19 @@ bool ThreadGroup::StartWorker(std::function<void()> body) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (closed_) return false;
     PruneLocked();
-    std::vector<HANDLE> earlier = DuplicateRunningLocked();
-    auto thread = std::make_unique<Utils::Thread>(nullptr, L"ABDEF", [earlier, body](void*) {
-        for (HANDLE handle : earlier) {
-            ::WaitForSingleObject(handle, INFINITE);
-            ::CloseHandle(handle);
-        }
+    const unsigned attempt = ++attempts_;
+    auto thread = std::make_unique<Utils::Thread>(nullptr, L"ABDEF", [this, attempt, body](void*) {
+        WaitBefore(attempt);
         body();
     });
-    if (!thread->Handle()) {
-        for (HANDLE handle : earlier) ::CloseHandle(handle);
-        return false;
-    }
+    if (!thread->Handle()) return false;
     Entry entry;
     entry.id = thread->Id();
     entry.handle = thread->Handle();
     entry.worker = std::move(thread);
+    entry.attempt = attempt;
     entries_.push_back(std::move(entry));
     if (!entries_.back().worker->Resume()) {
-        // Never ran: its copies of the handles are ours to close.
-        for (HANDLE handle : earlier) ::CloseHandle(handle);
         entries_.pop_back();
         return false;
     }
@@ -46,6 +39,11 @@ bool ThreadGroup::StartHelper(std::function<void()> body) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (closed_) return false;
     PruneLocked();
+    unsigned attempt = attempts_;
+    const DWORD self = ::GetCurrentThreadId();
+    for (const Entry& entry : entries_) {
+        if (entry.id == self) attempt = entry.attempt;
+    }
     auto* work = new std::function<void()>(std::move(body));
     unsigned id = 0;
     const uintptr_t handle = _beginthreadex(nullptr, 0, &ThreadGroup::HelperMain, work, 0, &id);
@@ -56,21 +54,14 @@ bool ThreadGroup::StartHelper(std::function<void()> body) {
     Entry entry;
     entry.id = id;
     entry.handle = reinterpret_cast<HANDLE>(handle);
+    entry.attempt = attempt;
     entries_.push_back(std::move(entry));
     return true;
 }
 
-bool ThreadGroup::IsMember() const {
+void ThreadGroup::WaitBefore(unsigned attempt) {
     const DWORD self = ::GetCurrentThreadId();
-    std::lock_guard<std::mutex> lock(mutex_);
-    for (const Entry& entry : entries_) {
-        if (entry.id == self) return true;
-    }
-    return false;
-}
-
-void ThreadGroup::WaitAll() {
-    const DWORD self = ::GetCurrentThreadId();
+    // Threads of those attempts may still start others of theirs: look again until none runs.
     for (;;) {
         std::vector<HANDLE> running;
         {
@@ -78,9 +69,9 @@ void ThreadGroup::WaitAll() {
             PruneLocked();
             const HANDLE process = ::GetCurrentProcess();
             for (const Entry& entry : entries_) {
+                if (entry.id == self || (attempt != 0 && entry.attempt >= attempt)) continue;
                 HANDLE copy = nullptr;
-                if (entry.id != self &&
-                    ::DuplicateHandle(process, entry.handle, process, &copy, SYNCHRONIZE, FALSE, 0)) {
+                if (::DuplicateHandle(process, entry.handle, process, &copy, SYNCHRONIZE, FALSE, 0)) {
                     running.push_back(copy);
                 }
             }
@@ -91,6 +82,10 @@ void ThreadGroup::WaitAll() {
             ::CloseHandle(handle);
         }
     }
+}
+
+void ThreadGroup::WaitAll() {
+    WaitBefore(0);
 }
 
 void ThreadGroup::Close() {
@@ -116,7 +111,7 @@ void ThreadGroup::Close() {
 
 void ThreadGroup::Release(Entry& entry) {
     if (entry.worker) {
-        entry.worker.reset();  // waits; the thread has ended already
+        entry.worker.reset();  // the thread has ended already
     } else if (entry.handle) {
         ::WaitForSingleObject(entry.handle, INFINITE);
         ::CloseHandle(entry.handle);
@@ -133,14 +128,4 @@ void ThreadGroup::PruneLocked() {
             ++i;
         }
     }
-}
-
-std::vector<HANDLE> ThreadGroup::DuplicateRunningLocked() const {
-    std::vector<HANDLE> copies;
-    const HANDLE process = ::GetCurrentProcess();
-    for (const Entry& entry : entries_) {
-        HANDLE copy = nullptr;
-        if (::DuplicateHandle(process, entry.handle, process, &copy, SYNCHRONIZE, FALSE, 0)) copies.push_back(copy);
-    }
-    return copies;
 }

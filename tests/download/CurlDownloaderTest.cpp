@@ -235,6 +235,19 @@ TEST_F(SingleStream, UpperCaseDigestNeverMatches) {
     EXPECT_EQ(EventsOf(events, 1006)[0].text, L"curl文件md5校验失败");
 }
 
+TEST_F(SingleStream, StartDuringARunBeginsAfterIt) {
+    const std::wstring name = Publish(L"ss_twice.bin", 1200000, 15);
+    auto downloader = CreateDownloader(1, recorder.Callback(), server.Url(L"/_f/rate=800000/software/" + name), target);
+    downloader->Start();
+    ASSERT_TRUE(recorder.WaitCode(1001));
+    downloader->Start();
+    ASSERT_TRUE(recorder.WaitFinals(2));
+    EXPECT_EQ(CodesWithoutProgress(recorder.Events()), (std::vector<int>{1001, 1003, 1001, 1003}));
+    EXPECT_TRUE(ProgressIsOrdered(recorder.Events()));
+    EXPECT_TRUE(SameBytes(TestSupport::ReadFileBytes(target), bytes));
+    EXPECT_EQ(GetRanges("/ss_twice.bin"), (std::vector<std::string>{"-", "-"}));
+}
+
 TEST_F(SingleStream, EmptyTargetPathFailsAtOnce) {
     auto downloader = CreateDownloader(1, recorder.Callback(), server.Url(L"/software/ss_empty.bin"), L"");
     downloader->Start();

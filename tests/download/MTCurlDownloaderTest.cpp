@@ -321,6 +321,19 @@ TEST_F(MultiPart, AfterAFinalFailureTheNextStartBeginsFromZero) {
     EXPECT_EQ(ranges[15], Range(0, 2 * MiB - 1));
 }
 
+TEST_F(MultiPart, StartDuringARunBeginsAfterIt) {
+    Publish(L"mt_twice.bin", 21 * MiB, 50);
+    auto downloader = Make(recorder, L"/_f/rate=8000000/software/mt_twice.bin");
+    downloader->Start();
+    ASSERT_TRUE(recorder.WaitCode(1001));
+    ::Sleep(300);  // the parts are running
+    downloader->Start();
+    ASSERT_TRUE(recorder.WaitFinals(2));
+    EXPECT_EQ(CodesWithoutProgress(recorder.Events()), (std::vector<int>{1001, 1003, 1001, 1003}));
+    EXPECT_TRUE(SameBytes(TestSupport::ReadFileBytes(target), bytes));
+    EXPECT_EQ(GetRanges("/mt_twice.bin").size(), 4u);
+}
+
 TEST_F(MultiPart, StalledPartTimesOutAndIsResumed) {
     Publish(L"mt_stall.bin", 2 * MiB, 48);
     auto downloader = Make(recorder, L"/_f/plan=stall:1000000,stallsecs=60/software/mt_stall.bin");
