@@ -166,7 +166,8 @@ CControlUI* CSkinManagerUI::FindControlByName(const std::wstring& name) const {
     return it == names_.end() ? nullptr : it->second;
 }
 
-CControlUI* CSkinManagerUI::FindControlAt(POINT pt) const {
+CControlUI* CSkinManagerUI::FindControlAt(POINT pt) {
+    if (updateNeeded_) UpdateLayout();
     return root_ ? root_->FindControlAt(pt) : nullptr;
 }
 

@@ -55,7 +55,8 @@ public:
     // Forgets every reference to a control that goes away.
     void ReapControl(CControlUI* control);
     CControlUI* FindControlByName(const std::wstring& name) const;
-    CControlUI* FindControlAt(POINT pt) const;
+    // Lays the tree out first when something changed since the last layout.
+    CControlUI* FindControlAt(POINT pt);
     void NeedUpdate();
     void Invalidate(const RECT& rc);
     bool IsUpdateNeeded() const { return updateNeeded_; }
