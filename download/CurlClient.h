@@ -14,18 +14,18 @@ public:
     using ProgressFunction = void (*)(void* owner, double speed, double reserved, double percent);
 
     // Local results of Start besides libcurl's own codes.
-    static const int kPartFileFailed = -996;
-    static const int kNoTransfer = -997;
-    static const int kNoLength = -998;
+    static constexpr int kPartFileFailed = -996;
+    static constexpr int kNoTransfer = -997;
+    static constexpr int kNoLength = -998;
 
     // The smallest announced length a package may have.
     static constexpr double kMinimumLength = 1048576.0;
     // Receive buffer of every download transfer: loopback and fast links are
     // limited by libcurl's small default buffer long before the network.
-    static const long kReceiveBufferSize = 512 * 1024;
+    static constexpr long kReceiveBufferSize = 512 * 1024;
     // A transfer slower than this many bytes per second for kLowSpeedSeconds ends with code 28.
-    static const long kLowSpeedBytes = 1;
-    static const long kLowSpeedSeconds = 30;
+    static constexpr long kLowSpeedBytes = 1;
+    static constexpr long kLowSpeedSeconds = 30;
 
     CurlClient(const std::wstring& url, const std::wstring& filePath, void* owner,
                ProgressFunction progress = nullptr);

@@ -12,8 +12,8 @@
 
 class CCurlDownloader : public CDownloader {
 public:
-    static const int kRetryBudget = 12;
-    static const DWORD kRetryPauseMs = 500;
+    static constexpr int kRetryBudget = 12;
+    static constexpr DWORD kRetryPauseMs = 500;
 
     CCurlDownloader(StatusCallback callback, const std::wstring& url, const std::wstring& targetPath);
     // Aborts a running transfer, waits for the worker and sends nothing more.

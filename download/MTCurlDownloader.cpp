@@ -70,7 +70,6 @@ std::vector<int32_t> CMTCurlDownloader::PartSizes(int32_t fileLength) {
 void CMTCurlDownloader::Start_Down() {
     Notify(DL_CODE_START, 1.0, L"");
     LogLine(L"start download");
-    m_narrowTarget = Utils::ToNarrow(m_targetPath, CP_ACP);
     const bool fileScheme = m_url.compare(0, 8, L"file:///") == 0;
     const std::string url = Utils::ToNarrow(m_url, fileScheme ? CP_ACP : CP_UTF8);
 

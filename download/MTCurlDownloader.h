@@ -35,13 +35,13 @@ struct DownloadPartNode {
 
 class CMTCurlDownloader : public CDownloader {
 public:
-    static const int32_t kPartUnit = 10485760;  // 10 MiB
-    static const int kMaxParts = 2;
-    static const int kRetryBudget = 12;
-    static const DWORD kRetryPauseMs = 400;
-    static const DWORD kPartStartGapMs = 100;
-    static const DWORD kFinishPollMs = 200;
-    static const long kReceiveBufferSize = 512 * 1024;
+    static constexpr int32_t kPartUnit = 10485760;  // 10 MiB
+    static constexpr int kMaxParts = 2;
+    static constexpr int kRetryBudget = 12;
+    static constexpr DWORD kRetryPauseMs = 400;
+    static constexpr DWORD kPartStartGapMs = 100;
+    static constexpr DWORD kFinishPollMs = 200;
+    static constexpr long kReceiveBufferSize = 512 * 1024;
 
     CMTCurlDownloader(StatusCallback callback, const std::wstring& url, const std::wstring& targetPath);
     // Aborts running parts, waits for every thread of the downloader and sends nothing more.

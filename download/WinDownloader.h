@@ -11,8 +11,8 @@
 
 class CWinDownloader : public CDownloader {
 public:
-    static const int kAttempts = 3;
-    static const DWORD kAttemptPauseMs = 1000;
+    static constexpr int kAttempts = 3;
+    static constexpr DWORD kAttemptPauseMs = 1000;
 
     // The progress receiver handed to the download service. Its lifetime is
     // its owner's: it counts no references.

@@ -248,6 +248,19 @@ TEST_F(SingleStream, StartDuringARunBeginsAfterIt) {
     EXPECT_EQ(GetRanges("/ss_twice.bin"), (std::vector<std::string>{"-", "-"}));
 }
 
+TEST_F(SingleStream, PartFileThatCannotBeOpenedFailsAfterSixAttempts) {
+    const std::wstring name = Publish(L"ss_nopart.bin", 1100000, 16);
+    ASSERT_TRUE(::CreateDirectoryW((target + L".part").c_str(), nullptr));
+    auto downloader = CreateDownloader(1, recorder.Callback(), server.Url(L"/software/" + name), target);
+    downloader->Start();
+    ASSERT_TRUE(recorder.WaitFinals(1, 60000));
+    const auto events = recorder.Events();
+    EXPECT_EQ(CodesWithoutProgress(events), (std::vector<int>{1001, 1004}));
+    EXPECT_EQ(events.back().value, -996.0);
+    EXPECT_TRUE(GetRanges("/ss_nopart.bin").empty());
+    ::RemoveDirectoryW((target + L".part").c_str());
+}
+
 TEST_F(SingleStream, EmptyTargetPathFailsAtOnce) {
     auto downloader = CreateDownloader(1, recorder.Callback(), server.Url(L"/software/ss_empty.bin"), L"");
     downloader->Start();

@@ -334,6 +334,28 @@ TEST_F(MultiPart, StartDuringARunBeginsAfterIt) {
     EXPECT_EQ(GetRanges("/mt_twice.bin").size(), 4u);
 }
 
+TEST_F(MultiPart, PartFileThatCannotBeOpenedFailsTheAttempt) {
+    Publish(L"mt_nopart.bin", 2 * MiB, 51);
+    // A folder where the part file should be: it can be neither removed nor opened as a file.
+    ASSERT_TRUE(::CreateDirectoryW((target + L"_0").c_str(), nullptr));
+    std::unique_ptr<CDownloader> downloader;
+    recorder.onEvent = [&](const Event& event) {
+        if (event.code == 1005) downloader->Start();
+    };
+    downloader = Make(recorder, L"/software/mt_nopart.bin");
+    downloader->Start();
+    ASSERT_TRUE(recorder.WaitFinals(2));
+    const auto events = recorder.Events();
+    EXPECT_EQ(CodesWithoutProgress(events), (std::vector<int>{1001, 1005, 1001, 1004}));
+    for (const Event& event : events) {
+        if (event.code == 1005 || event.code == 1004) {
+            EXPECT_EQ(event.value, -2.0);
+        }
+    }
+    EXPECT_TRUE(GetRanges("/mt_nopart.bin").empty());
+    ::RemoveDirectoryW((target + L"_0").c_str());
+}
+
 TEST_F(MultiPart, StalledPartTimesOutAndIsResumed) {
     Publish(L"mt_stall.bin", 2 * MiB, 48);
     auto downloader = Make(recorder, L"/_f/plan=stall:1000000,stallsecs=60/software/mt_stall.bin");
