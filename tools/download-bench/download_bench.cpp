@@ -3,8 +3,9 @@
 // single-stream and the multi-part downloaders (probes, join and MD5 check
 // included), and the MD5 pass alone.
 // Usage: download_bench <configured url> <real url> <work folder> [rounds] [ways]
-// ways: any of "d" (default buffer), "b" (large buffer), "s" (single-stream),
-// "m" (multi-part), "5" (MD5 alone); all by default.
+// ways: any of "d" (default buffer), "b" (large buffer), "c" (the HTTP client
+// alone: probes, transfer, rename), "s" (single-stream), "m" (multi-part),
+// "5" (MD5 alone); all by default.
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
@@ -58,6 +59,13 @@ double PlainCurl(const std::string& url, const std::wstring& target, long buffer
     return result == CURLE_OK ? seconds : -1;
 }
 
+double Client(const std::wstring& url, const std::wstring& target) {
+    CurlClient client(url, target, nullptr);
+    const double began = Now();
+    const int result = client.Start();
+    return result == 0 ? Now() - began : -1;
+}
+
 double Downloader(int type, const std::wstring& url, const std::wstring& target) {
     std::mutex mutex;
     std::condition_variable done;
@@ -103,7 +111,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::string real = Utils::ToNarrow(argv[2], CP_UTF8);
     const std::wstring folder = std::wstring(argv[3]) + L"\\";
     const int rounds = argc > 4 ? _wtoi(argv[4]) : 1;
-    const std::wstring ways = argc > 5 ? argv[5] : L"dbsm5";
+    const std::wstring ways = argc > 5 ? argv[5] : L"dbcsm5";
     const std::wstring target = folder + L"bench.bin";
 
     for (int round = 1; round <= rounds; ++round) {
@@ -118,6 +126,11 @@ int wmain(int argc, wchar_t** argv) {
             const double s = PlainCurl(real, target, CurlClient::kReceiveBufferSize);
             bytes = FileSize(target);
             Report("libcurl, 512 KiB buffer", s, bytes);
+        }
+        if (ways.find(L'c') != std::wstring::npos) {
+            const double s = Client(configured, target);
+            bytes = FileSize(target);
+            Report("HTTP client alone", s, bytes);
         }
         if (ways.find(L's') != std::wstring::npos) {
             const double s = Downloader(1, configured, target);

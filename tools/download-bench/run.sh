@@ -2,8 +2,8 @@
 # Download benchmark under Wine on loopback (not a test):
 #   tools/download-bench/run.sh [build folder] [MiB] [rate per connection, bytes/s]
 # 1. a package of MiB (200 by default) from an unlimited package server: plain
-#    libcurl (default and 512 KiB buffer), the single-stream and the multi-part
-#    downloaders;
+#    libcurl (default and 512 KiB buffer), the HTTP client alone, the
+#    single-stream and the multi-part downloaders, and the MD5 pass they include;
 # 2. the same package from a server that limits every connection to the rate
 #    (20 MB/s by default): single-stream against multi-part.
 set -euo pipefail
@@ -47,6 +47,6 @@ bench() { # port, rounds, ways
   cat "$work/bench.txt"
 }
 echo "== $MIB MiB, unlimited server"
-bench "$plain" 3 dbsm5
+bench "$plain" 3 dbcsm5
 echo "== $MIB MiB, every connection limited to $RATE bytes/s"
 bench "$limited" 1 sm
