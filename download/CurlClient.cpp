@@ -119,7 +119,7 @@ int CurlClient::Start() {
 
     if (result == 0) {
         std::remove(filePath.c_str());
-        std::rename(partPath.c_str(), filePath.c_str());
+        if (std::rename(partPath.c_str(), filePath.c_str()) != 0) result = kRenameFailed;
     }
     LogLine(L"end download");
     return result;

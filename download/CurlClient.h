@@ -14,6 +14,9 @@ public:
     using ProgressFunction = void (*)(void* owner, double speed, double reserved, double percent);
 
     // Local results of Start besides libcurl's own codes.
+    // The finished part file could not take the target's name (for example a
+    // folder or a locked file stands there): no package, so no success.
+    static constexpr int kRenameFailed = -995;
     static constexpr int kPartFileFailed = -996;
     static constexpr int kNoTransfer = -997;
     static constexpr int kNoLength = -998;

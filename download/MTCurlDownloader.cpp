@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "app/InstallerConfig.h"
+#include "download/CurlClient.h"
 #include "utils/Log.h"
 #include "utils/Md5.h"
 #include "utils/Text.h"
@@ -312,7 +313,19 @@ void CMTCurlDownloader::waitForFinishThreadFun(CMTCurlDownloader* self) {
             LogLine(L"partPath::%s", Utils::ToWide(path, CP_ACP).c_str());
         }
         if (joined) std::fclose(joined);
-        std::rename(self->PartPath(0).c_str(), self->m_narrowTarget.c_str());
+        std::remove(self->m_narrowTarget.c_str());
+        if (std::rename(self->PartPath(0).c_str(), self->m_narrowTarget.c_str()) != 0) {
+            // Without the target file there is no package to report as downloaded.
+            self->ClearParts();
+            self->DeletePartFiles();
+            if (self->m_retryUsed) {
+                self->Notify(DL_CODE_FAIL, static_cast<double>(CurlClient::kRenameFailed), L"LibCurl");
+            } else {
+                self->m_retryUsed = true;
+                self->Notify(DL_CODE_RETRY, static_cast<double>(CurlClient::kRenameFailed), L"LibCurl");
+            }
+            return;
+        }
         self->DeletePartFiles();
 
         if (self->m_expectedMd5.size() == 32) {

@@ -1,6 +1,7 @@
 // The single-stream downloader and its HTTP client against the package server.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "download/CurlClient.h"
@@ -259,6 +260,23 @@ TEST_F(SingleStream, PartFileThatCannotBeOpenedFailsAfterSixAttempts) {
     EXPECT_EQ(events.back().value, -996.0);
     EXPECT_TRUE(GetRanges("/ss_nopart.bin").empty());
     ::RemoveDirectoryW((target + L".part").c_str());
+}
+
+TEST_F(SingleStream, TargetThatCannotBeReplacedIsNoSuccess) {
+    const std::wstring name = Publish(L"ss_norename.bin", 1100000, 17);
+    // A folder with content stands where the package should go.
+    ASSERT_TRUE(::CreateDirectoryW(target.c_str(), nullptr));
+    ASSERT_TRUE(TestSupport::WriteFileBytes(target + L"\\inside", "x"));
+    auto downloader = CreateDownloader(1, recorder.Callback(), server.Url(L"/software/" + name), target);
+    downloader->Start();
+    ASSERT_TRUE(recorder.WaitFinals(1, 60000));
+    const auto codes = CodesWithoutProgress(recorder.Events());
+    EXPECT_EQ(codes.front(), 1001);
+    EXPECT_EQ(codes.back(), 1004);
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), 1003), 0);
+    downloader.reset();
+    ::DeleteFileW((target + L"\\inside").c_str());
+    ::RemoveDirectoryW(target.c_str());
 }
 
 TEST_F(SingleStream, EmptyTargetPathFailsAtOnce) {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/InstallerConfig.h"
+#include "download/CurlClient.h"
 #include "download/MTCurlDownloader.h"
 #include "tests/download/DownloadTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -225,6 +226,25 @@ TEST_F(MultiPart, FailedPartIsResumedAfterTheRestart) {
     std::vector<std::string> expected = {Range(secondStart, 25 * MiB - 1)};
     for (int i = 0; i < 8; ++i) expected.push_back(Range(secondStart + arrived, 25 * MiB - 1));
     EXPECT_EQ(second, expected);
+}
+
+TEST_F(MultiPart, TargetThatCannotBeReplacedIsNoSuccess) {
+    Publish(L"mt_norename.bin", 1500000, 43);
+    ASSERT_TRUE(::CreateDirectoryW(target.c_str(), nullptr));
+    ASSERT_TRUE(TestSupport::WriteFileBytes(target + L"\\inside", "x"));
+    std::unique_ptr<CDownloader> downloader;
+    recorder.onEvent = [&](const Event& event) {
+        if (event.code == 1005) downloader->Start();
+    };
+    downloader = Make(recorder, L"/software/mt_norename.bin");
+    downloader->Start();
+    ASSERT_TRUE(recorder.WaitFinals(2, 120000));
+    const auto events = recorder.Events();
+    EXPECT_EQ(CodesWithoutProgress(events), (std::vector<int>{1001, 1005, 1001, 1004}));
+    EXPECT_EQ(events.back().value, static_cast<double>(CurlClient::kRenameFailed));
+    downloader.reset();
+    ::DeleteFileW((target + L"\\inside").c_str());
+    ::RemoveDirectoryW(target.c_str());
 }
 
 TEST_F(MultiPart, HeaderRequestAnsweredWithNotFoundFailsAtOnce) {
