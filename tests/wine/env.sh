@@ -11,3 +11,5 @@ if [ -z "${VELQUOR_DISPLAY_NUMBER:-}" ]; then
 fi
 export VELQUOR_DISPLAY_NUMBER
 export DISPLAY=":$VELQUOR_DISPLAY_NUMBER"
+# Every server of the tests and of make run is on loopback; a proxy must not be asked.
+export NO_PROXY=127.0.0.1,localhost no_proxy=127.0.0.1,localhost
