@@ -142,6 +142,7 @@ LRESULT CEditWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
             std::wstring text(static_cast<size_t>(n) + 1, L'\0');
             ::GetWindowTextW(hWnd_, &text[0], n + 1);
             text.resize(static_cast<size_t>(n));
+            if (text == owner_->text_) return 1;  // opening the field sets the same text
             owner_->text_ = text;
             owner_->GetManager()->SendNotify(owner_, L"textchanged");
             return 1;
