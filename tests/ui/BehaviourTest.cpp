@@ -602,6 +602,24 @@ TEST_F(Behaviour, EditOpensANativeFieldThatReportsChanges) {
     EXPECT_EQ(edit->GetText(), L"abcx");
 }
 
+TEST_F(Behaviour, AButtonFadeStepsOnTimer11UntilFullyHot) {
+    TestWindow w(L"<Window size=\"200,100\"><VerticalLayout><Button name=\"b\" height=\"30\" fadedelta=\"100\" "
+                 L"normalimage=\"res\\test\\back.png\" hotimage=\"res\\test\\fore.png\"/><Control/>"
+                 L"</VerticalLayout></Window>");
+    HWND h = w.Open();
+    ASSERT_NE(h, nullptr);
+    ::SendMessageW(h, WM_MOUSEMOVE, 0, At(10, 10));
+    ASSERT_TRUE(PumpUntil([&] { return w.recorder.Count(L"timer") >= 3; }));
+    Pump(200);  // 100, 200, then 255: the timer stops
+    EXPECT_EQ(w.recorder.Count(L"timer"), 3);
+    for (const auto& e : w.recorder.events) {
+        if (e.type == L"timer") {
+            EXPECT_EQ(e.sender, L"b");
+            EXPECT_EQ(e.wParam, 11u);
+        }
+    }
+}
+
 TEST_F(Behaviour, HoverAndFirstPaintNotifications) {
     TestWindow w(L"<Window size=\"200,100\"><VerticalLayout name=\"root\"><Button name=\"b\" height=\"30\"/>"
                  L"<Control/></VerticalLayout></Window>");
