@@ -620,6 +620,66 @@ TEST_F(Behaviour, AButtonFadeStepsOnTimer11UntilFullyHot) {
     }
 }
 
+class MappedWindow : public TestWindow {
+public:
+    MappedWindow() : TestWindow(L"") {}
+    std::vector<std::wstring> calls;
+    void OnOk(TNotify& msg) { calls.push_back(L"ok:" + msg.pSender->GetName()); }
+    void OnAnySelect(TNotify& msg) { calls.push_back(L"anyselect:" + msg.pSender->GetName()); }
+    void OnTab(WPARAM w, LPARAM l) { calls.push_back(L"tab:" + std::to_wstring(w) + L"," + std::to_wstring(l)); }
+    void OnClick(TNotify& msg) override { calls.push_back(L"baseclick:" + msg.pSender->GetName()); }
+    SKINUI_DECLARE_NOTIFY_MAP()
+};
+
+SKINUI_BEGIN_NOTIFY_MAP(MappedWindow, WindowImplBase)
+    SKINUI_ON_NOTIFY_TYPE(L"selectchanged", MappedWindow::OnAnySelect)
+    SKINUI_ON_NOTIFY(L"click", L"okBtn", MappedWindow::OnOk)
+    SKINUI_ON_NOTIFY_PARAMS(L"tabselect", L"tab", MappedWindow::OnTab)
+SKINUI_END_NOTIFY_MAP()
+
+class PagePump : public CNotifyPump {
+public:
+    std::vector<std::wstring> calls;
+    void OnClick(TNotify& msg) { calls.push_back(L"page:" + msg.pSender->GetName()); }
+    SKINUI_DECLARE_NOTIFY_MAP()
+};
+
+SKINUI_BEGIN_NOTIFY_MAP(PagePump, CNotifyPump)
+    SKINUI_ON_NOTIFY_TYPE(L"click", PagePump::OnClick)
+SKINUI_END_NOTIFY_MAP()
+
+TEST_F(Behaviour, TheMessageMapPrefersExactNamesThenFallsBackAndUpTheClasses) {
+    CSkinManagerUI manager;
+    CSkinBuilder builder;
+    CControlUI* root = builder.Create(
+        L"<Window><VerticalLayout><Button name=\"okBtn\"/><Button name=\"other\"/><Option name=\"opt\"/>"
+        L"<TabLayout name=\"tab\"/><VerticalLayout virtualwnd=\"page\"><Button name=\"inPage\"/>"
+        L"</VerticalLayout></VerticalLayout></Window>",
+        nullptr, &manager);
+    ASSERT_NE(root, nullptr);
+    manager.AttachDialog(root);
+    MappedWindow w;
+    PagePump page;
+    ASSERT_TRUE(w.AddVirtualWnd(L"PAGE", &page));
+    auto send = [&](const wchar_t* name, const wchar_t* type, WPARAM wp = 0, LPARAM lp = 0) {
+        TNotify msg;
+        msg.pSender = manager.FindControlByName(name);
+        msg.sType = type;
+        msg.sVirtualWnd = msg.pSender->GetVirtualWnd();
+        msg.wParam = wp;
+        msg.lParam = lp;
+        w.Notify(msg);
+    };
+    send(L"okBtn", L"click");     // exact entry of the derived map
+    send(L"other", L"click");     // no entry here: the base class's map, its virtual OnClick
+    send(L"opt", L"selectchanged");  // the entry without a name
+    send(L"tab", L"tabselect", 2, 1);
+    send(L"inPage", L"click");    // the virtual window's pump first
+    send(L"other", L"textchanged");  // nothing handles it
+    EXPECT_EQ(w.calls, (std::vector<std::wstring>{L"ok:okBtn", L"baseclick:other", L"anyselect:opt", L"tab:2,1"}));
+    EXPECT_EQ(page.calls, (std::vector<std::wstring>{L"page:inPage"}));
+}
+
 TEST_F(Behaviour, HoverAndFirstPaintNotifications) {
     TestWindow w(L"<Window size=\"200,100\"><VerticalLayout name=\"root\"><Button name=\"b\" height=\"30\"/>"
                  L"<Control/></VerticalLayout></Window>");
