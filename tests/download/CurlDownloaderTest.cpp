@@ -17,28 +17,12 @@ using namespace DownloadTest;
 
 namespace {
 
-std::vector<int> CodesWithoutProgress(const std::vector<Event>& events) {
-    std::vector<int> codes;
-    for (const Event& event : events) {
-        if (event.code != 1002) codes.push_back(event.code);
-    }
-    return codes;
-}
-
 std::vector<Event> EventsOf(const std::vector<Event>& events, int code) {
     std::vector<Event> found;
     for (const Event& event : events) {
         if (event.code == code) found.push_back(event);
     }
     return found;
-}
-
-std::vector<std::string> GetRanges(const std::string& pathPart) {
-    std::vector<std::string> ranges;
-    for (const auto& request : PackageServer::Instance().Requests(pathPart)) {
-        if (request.method == "GET") ranges.push_back(request.range);
-    }
-    return ranges;
 }
 
 size_t CountRequests(const std::string& pathPart, const std::string& method) {

@@ -166,4 +166,20 @@ int Recorder::LateEvents() const {
     return ::testing::AssertionSuccess();
 }
 
+std::vector<int> CodesWithoutProgress(const std::vector<Event>& events) {
+    std::vector<int> codes;
+    for (const Event& event : events) {
+        if (event.code != 1002) codes.push_back(event.code);
+    }
+    return codes;
+}
+
+std::vector<std::string> GetRanges(const std::string& pathPart) {
+    std::vector<std::string> ranges;
+    for (const auto& request : PackageServer::Instance().Requests(pathPart)) {
+        if (request.method == "GET") ranges.push_back(request.range);
+    }
+    return ranges;
+}
+
 } // namespace DownloadTest

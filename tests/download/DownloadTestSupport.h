@@ -81,4 +81,10 @@ private:
 
 std::wstring Utf8ToWide(const std::string& text);
 
+// The codes in order without the progress calls.
+std::vector<int> CodesWithoutProgress(const std::vector<Event>& events);
+
+// The Range headers of the GET requests the server saw for paths containing pathPart.
+std::vector<std::string> GetRanges(const std::string& pathPart);
+
 } // namespace DownloadTest

@@ -18,22 +18,6 @@ namespace {
 
 const size_t MiB = 1048576;
 
-std::vector<int> CodesWithoutProgress(const std::vector<Event>& events) {
-    std::vector<int> codes;
-    for (const Event& event : events) {
-        if (event.code != 1002) codes.push_back(event.code);
-    }
-    return codes;
-}
-
-std::vector<std::string> GetRanges(const std::string& pathPart) {
-    std::vector<std::string> ranges;
-    for (const auto& request : PackageServer::Instance().Requests(pathPart)) {
-        if (request.method == "GET") ranges.push_back(request.range);
-    }
-    return ranges;
-}
-
 std::string Range(size_t first, size_t last) {
     return "bytes=" + std::to_string(first) + "-" + std::to_string(last);
 }

@@ -15,14 +15,6 @@ using namespace DownloadTest;
 
 namespace {
 
-std::vector<int> CodesWithoutProgress(const std::vector<Event>& events) {
-    std::vector<int> codes;
-    for (const Event& event : events) {
-        if (event.code != 1002) codes.push_back(event.code);
-    }
-    return codes;
-}
-
 // A loopback port with nobody listening on it.
 int UnusedPort() {
     WSADATA data;
