@@ -96,8 +96,8 @@ TEST_F(PackageRun, ChildPrintingMoreThanThePipeHoldsAfterItsVerdictDoesNotHang) 
 TEST_F(PackageRun, CodePageSwitches) {
     // 936: the GBK bytes of 安装; then an unknown name means the system code page.
     // A new code page applies from the next read, hence the pauses.
-    RunScript("write Encode=936\\n\nsleep 200\nwrite Message=\\xB0\\xB2\\xD7\\xB0\\n\nwrite Encode=xyz\\n\n"
-              "sleep 200\nwrite Message=\\xC3\\xA9\\n\nwrite State=Success\\n\n");
+    RunScript("write Encode=936\\n\nsleep 600\nwrite Message=\\xB0\\xB2\\xD7\\xB0\\n\nwrite Encode=xyz\\n\n"
+              "sleep 600\nwrite Message=\\xC3\\xA9\\n\nwrite State=Success\\n\n");
     ExpectEvents(recorder_, {{2001, 0.0, L""},
                              {2002, 0.0, L""},
                              {3009, 0.0, L"安装"},

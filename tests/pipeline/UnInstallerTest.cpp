@@ -74,7 +74,7 @@ TEST_F(UninstallRun, FailurePrintedJustBeforeExitIsAnError) {
 
 TEST_F(UninstallRun, EncodeGbkMeansTheSystemCodePage) {
     {
-        fake_.Script("write Encode=UTF8\\n\nsleep 100\nwrite Encode=GBK\\n\nsleep 100\nwrite Error=\\xC3\\xA9\\n\n");
+        fake_.Script("write Encode=UTF8\\n\nsleep 600\nwrite Encode=GBK\\n\nsleep 600\nwrite Error=\\xC3\\xA9\\n\n");
         UnInstaller runner(recorder_.Callback(), fake_.Exe(), L"C:\\X");
         runner.Start();
         ASSERT_TRUE(recorder_.WaitForAny({UNIST_CODE_ERROR}));
@@ -83,7 +83,7 @@ TEST_F(UninstallRun, EncodeGbkMeansTheSystemCodePage) {
 }
 
 TEST_F(UninstallRun, Utf8OutputIsDecoded) {
-    RunScript("write Encode=UTF8\\n\nsleep 100\nwrite Error=\\xE5\\xAE\\x89\\n\n");
+    RunScript("write Encode=UTF8\\n\nsleep 600\nwrite Error=\\xE5\\xAE\\x89\\n\n");
     EXPECT_EQ(recorder_.Events().back().text, L"安");
 }
 
