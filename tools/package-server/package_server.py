@@ -16,7 +16,7 @@ comma-separated list:
                   status:N (answer with status N), ok (serve normally).
                   Once the plan is used up, requests are served normally.
   from=N          only GETs whose range starts at byte N or later use the plan
-  key=K           the counter the plan is consumed from (default: the spec)
+  key=K           the counter the plan is consumed from (default: the whole fault text)
   status=N        every GET answered with status N
   headstatus=N    every header-only request answered with status N
   nolength        no Content-Length (the GET body ends by closing)
