@@ -80,12 +80,16 @@ bool CheckId(const std::string& id, const std::string& label) {
 }
 
 bool IsValidUtf8Text(const std::string& value) {
+    return IsWellFormedUtf8(value, false);
+}
+
+bool IsWellFormedUtf8(const std::string& value, bool allowControlBytes) {
     const size_t size = value.size();
     size_t i = 0;
     auto at = [&](size_t k) { return static_cast<unsigned char>(value[k]); };
     while (i < size) {
         const unsigned char c = at(i);
-        if (c == 0x09 || c == 0x0A || c == 0x0D || InRange(c, 0x20, 0x7E)) {
+        if (c == 0x09 || c == 0x0A || c == 0x0D || InRange(c, 0x20, 0x7E) || (allowControlBytes && c < 0x80)) {
             i += 1;
             continue;
         }

@@ -31,5 +31,8 @@ bool CheckId(const std::string& id, const std::string& label);
 // At most 8192 bytes of valid UTF-8 without control bytes other than tab, LF, CR.
 bool CheckString(const std::string& key, const std::string& value);
 bool IsValidUtf8Text(const std::string& value);
+// Well-formed UTF-8 (no overlong forms, surrogates or cut sequences); ASCII
+// control bytes other than tab, LF and CR only when allowed.
+bool IsWellFormedUtf8(const std::string& value, bool allowControlBytes);
 
 } // namespace analytics_sdk

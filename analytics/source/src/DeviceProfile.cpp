@@ -74,45 +74,7 @@ std::string LocaleText(LCTYPE type, bool& ok) {
 } // namespace
 
 bool IsUtf8(const std::string& text) {
-    size_t i = 0;
-    const size_t size = text.size();
-    auto at = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
-    while (i < size) {
-        const unsigned char c = at(i);
-        size_t tail = 0;
-        unsigned char low = 0x80, high = 0xBF;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if (c >= 0xC2 && c <= 0xDF) {
-            tail = 1;
-        } else if (c == 0xE0) {
-            tail = 2;
-            low = 0xA0;
-        } else if ((c >= 0xE1 && c <= 0xEC) || c == 0xEE || c == 0xEF) {
-            tail = 2;
-        } else if (c == 0xED) {
-            tail = 2;
-            high = 0x9F;
-        } else if (c == 0xF0) {
-            tail = 3;
-            low = 0x90;
-        } else if (c >= 0xF1 && c <= 0xF3) {
-            tail = 3;
-        } else if (c == 0xF4) {
-            tail = 3;
-            high = 0x8F;
-        } else {
-            return false;
-        }
-        if (i + tail >= size) return false;
-        if (at(i + 1) < low || at(i + 1) > high) return false;
-        for (size_t k = 2; k <= tail; ++k) {
-            if (at(i + k) < 0x80 || at(i + k) > 0xBF) return false;
-        }
-        i += tail + 1;
-    }
-    return true;
+    return analytics_sdk::IsWellFormedUtf8(text, true);
 }
 
 std::string ToUtf8Text(const std::string& text) {
