@@ -421,45 +421,46 @@ void CSkinManagerUI::Deliver(TNotify& msg) {
     }
 }
 
-bool CSkinManagerUI::AddNotifier(INotifyUI* notifier) {
-    if (notifier == nullptr || std::find(notifiers_.begin(), notifiers_.end(), notifier) != notifiers_.end())
-        return false;
-    notifiers_.push_back(notifier);
+namespace {
+// Registration lists hold each entry once.
+template <typename T>
+bool AddOnce(std::vector<T*>& list, T* entry) {
+    if (entry == nullptr || std::find(list.begin(), list.end(), entry) != list.end()) return false;
+    list.push_back(entry);
     return true;
+}
+
+template <typename T>
+bool RemoveEntry(std::vector<T*>& list, T* entry) {
+    auto it = std::find(list.begin(), list.end(), entry);
+    if (it == list.end()) return false;
+    list.erase(it);
+    return true;
+}
+} // namespace
+
+bool CSkinManagerUI::AddNotifier(INotifyUI* notifier) {
+    return AddOnce(notifiers_, notifier);
 }
 
 bool CSkinManagerUI::RemoveNotifier(INotifyUI* notifier) {
-    auto it = std::find(notifiers_.begin(), notifiers_.end(), notifier);
-    if (it == notifiers_.end()) return false;
-    notifiers_.erase(it);
-    return true;
+    return RemoveEntry(notifiers_, notifier);
 }
 
 bool CSkinManagerUI::AddPreMessageFilter(IMessageFilterUI* filter) {
-    if (filter == nullptr || std::find(preFilters_.begin(), preFilters_.end(), filter) != preFilters_.end())
-        return false;
-    preFilters_.push_back(filter);
-    return true;
+    return AddOnce(preFilters_, filter);
 }
 
 bool CSkinManagerUI::RemovePreMessageFilter(IMessageFilterUI* filter) {
-    auto it = std::find(preFilters_.begin(), preFilters_.end(), filter);
-    if (it == preFilters_.end()) return false;
-    preFilters_.erase(it);
-    return true;
+    return RemoveEntry(preFilters_, filter);
 }
 
 bool CSkinManagerUI::AddMessageFilter(IMessageFilterUI* filter) {
-    if (filter == nullptr || std::find(filters_.begin(), filters_.end(), filter) != filters_.end()) return false;
-    filters_.push_back(filter);
-    return true;
+    return AddOnce(filters_, filter);
 }
 
 bool CSkinManagerUI::RemoveMessageFilter(IMessageFilterUI* filter) {
-    auto it = std::find(filters_.begin(), filters_.end(), filter);
-    if (it == filters_.end()) return false;
-    filters_.erase(it);
-    return true;
+    return RemoveEntry(filters_, filter);
 }
 
 // ---- messages ----
