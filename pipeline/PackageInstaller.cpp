@@ -18,7 +18,7 @@ const wchar_t* TrueFalse(bool value) {
 
 PackageInstaller::PackageInstaller(StatusCallback callback, const std::wstring& packageCommand,
                                    const std::wstring& installFolder)
-    : m_callback(std::move(callback)), m_packageCommand(packageCommand), m_installFolder(installFolder) {}
+    : ProtocolReader(std::move(callback)), m_packageCommand(packageCommand), m_installFolder(installFolder) {}
 
 PackageInstaller::~PackageInstaller() {
     m_worker.reset();
@@ -61,15 +61,6 @@ void PackageInstaller::Start() {
     m_worker->Resume();
 }
 
-void PackageInstaller::Send(int code, double value, const std::wstring& text) {
-    if (m_callback) m_callback(code, value, text.c_str());
-}
-
-int PackageInstaller::Feed(LineBuffer& lines, const std::string& block) {
-    const std::wstring text = lines.Feed(block.data(), block.size(), static_cast<unsigned>(m_codePage));
-    return text.empty() ? 0 : ParseOutput(text);
-}
-
 void PackageInstaller::Run() {
     Send(IST_CODE_START, 0.0);
     if (m_packageCommand.empty()) {
@@ -87,18 +78,18 @@ void PackageInstaller::Run() {
         return;
     }
 
-    LineBuffer lines;
+    BeginOutput();
     std::string block;
     int verdict = 0;
     for (;;) {
         if (!IsRunning(*m_process)) {
             // Whatever the child wrote before it ended still counts.
-            while (verdict == 0 && ReadAvailable(*m_process, block)) verdict = Feed(lines, block);
-            if (verdict == 0 && lines.HasPending()) verdict = ParseOutput(lines.Flush(static_cast<unsigned>(m_codePage)));
+            while (verdict == 0 && ReadAvailable(*m_process, block)) verdict = Feed(block);
+            if (verdict == 0) verdict = FinishOutput();
             break;
         }
         if (ReadBlock(*m_process, block)) {
-            verdict = Feed(lines, block);
+            verdict = Feed(block);
             if (verdict != 0) break;
         }
         ::Sleep(100);

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "download/Downloader.h"
-#include "pipeline/OutputProtocol.h"
+#include "pipeline/ProtocolReader.h"
 #include "utils/Process.h"
 #include "utils/Thread.h"
 
@@ -26,14 +26,12 @@ enum InstallStatus : int {
     IST_INFO_MESSAGE = 3009,
 };
 
-class PackageInstaller {
+class PackageInstaller : public ProtocolReader {
 public:
     // packageCommand is the package path already wrapped in double quotes.
     PackageInstaller(StatusCallback callback, const std::wstring& packageCommand, const std::wstring& installFolder);
     // Waits for a running worker (and so for its child).
-    ~PackageInstaller();
-    PackageInstaller(const PackageInstaller&) = delete;
-    PackageInstaller& operator=(const PackageInstaller&) = delete;
+    ~PackageInstaller() override;
 
     void SetInstallFolder(const std::wstring& folder) { m_installFolder = folder; }
     void SetDesktopShortcut(bool on) { m_desktopShortcut = on; }
@@ -49,26 +47,21 @@ public:
     void Start();
     // The worker body.
     void Run();
-    // One decoded piece of output: sends what its lines say; 0 no verdict, 1 success, 1000 failure.
-    int ParseOutput(const std::wstring& text);
+    int ParseOutput(const std::wstring& text) override;
 
     const std::wstring& CommandLine() const { return m_commandLine; }
     int CodePage() const { return m_codePage; }
     void InstalledVersion(int& major, int& minor, int& build) const;
 
 private:
-    void Send(int code, double value, const std::wstring& text = std::wstring());
     std::wstring BuildCommandLine() const;
-    int Feed(PipelineProtocol::LineBuffer& lines, const std::string& block);
 
-    StatusCallback m_callback;
     std::function<void()> m_finished;
     std::wstring m_packageCommand;
     std::wstring m_installFolder;
     std::wstring m_commandLine;
     bool m_quickLaunchShortcut = false;
     bool m_desktopShortcut = false;
-    int m_codePage = 0;
     std::unique_ptr<Utils::Thread> m_worker;
     std::unique_ptr<Utils::PipedProcess> m_process;
     int m_version[3] = {0, 0, 0};

@@ -11,7 +11,7 @@ using namespace PipelineProtocol;
 
 UnInstaller::UnInstaller(StatusCallback callback, const std::wstring& uninstallerPath,
                          const std::wstring& previousFolder)
-    : m_callback(std::move(callback)), m_uninstallerPath(uninstallerPath), m_previousFolder(previousFolder) {}
+    : ProtocolReader(std::move(callback)), m_uninstallerPath(uninstallerPath), m_previousFolder(previousFolder) {}
 
 UnInstaller::~UnInstaller() {
     m_worker.reset();
@@ -28,15 +28,6 @@ void UnInstaller::Start() {
     m_worker.reset();
     m_worker.reset(new Utils::Thread(this, L"UnInstaller", [](void* self) { static_cast<UnInstaller*>(self)->Run(); }));
     m_worker->Resume();
-}
-
-void UnInstaller::Send(int code, double value, const std::wstring& text) {
-    if (m_callback) m_callback(code, value, text.c_str());
-}
-
-int UnInstaller::Feed(LineBuffer& lines, const std::string& block) {
-    const std::wstring text = lines.Feed(block.data(), block.size(), static_cast<unsigned>(m_codePage));
-    return text.empty() ? 0 : ParseOutput(text);
 }
 
 void UnInstaller::Run() {
@@ -57,7 +48,7 @@ void UnInstaller::Run() {
         return;
     }
 
-    LineBuffer lines;
+    BeginOutput();
     std::string block;
     bool verdictSeen = false;
     while (IsRunning(*m_process)) {
@@ -66,13 +57,13 @@ void UnInstaller::Run() {
             ::WaitForSingleObject(m_process->info.hProcess, 50);
             continue;
         }
-        if (Feed(lines, block) != 0) verdictSeen = true;
+        if (Feed(block) != 0) verdictSeen = true;
     }
     // Lines written just before the end still count.
     while (ReadAvailable(*m_process, block)) {
-        if (Feed(lines, block) != 0) verdictSeen = true;
+        if (Feed(block) != 0) verdictSeen = true;
     }
-    if (lines.HasPending() && ParseOutput(lines.Flush(static_cast<unsigned>(m_codePage))) != 0) verdictSeen = true;
+    if (FinishOutput() != 0) verdictSeen = true;
 
     ::WaitForSingleObject(m_process->info.hProcess, INFINITE);
     m_process->Close();
